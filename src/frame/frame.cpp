@@ -3,6 +3,7 @@
 #include "frame/frame.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -146,6 +147,7 @@ void report_fatal_error(std::string_view message, std::uint32_t window_id, std::
 void end_program(int exit_code) {
     shut_down_frame(exit_code);
     state.toolkit->exit_process(exit_code);
+    std::abort();  // exit_process never returns; the compiler cannot see through the virtual call
 }
 
 void shut_down_frame(int /*exit_code*/) {
