@@ -1203,6 +1203,13 @@ bool SimToolkit::next_message(int* exit_code) {
         quit_code_.reset();
         return false;
     }
+    // The scripted user acts when the program waits for input; each step runs once.
+    if (!script_.empty()) {
+        std::function<void(SimToolkit&)> step = std::move(script_.front());
+        script_.pop_front();
+        step(*this);
+        return true;
+    }
     starved_ = true;
     if (exit_code) *exit_code = -2;
     return false;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -286,6 +287,9 @@ struct SimToolkit final : tk::Toolkit {
     bool quit_posted() const { return quit_code_.has_value(); }
     // next_message found nothing to do and no quit: the loop would have blocked for ever.
     bool starved() const { return starved_; }
+    // Steps of a scripted user, run one by one whenever the event loop finds nothing queued:
+    // whole-program runs (start to exit) are driven this way.
+    void add_script_step(std::function<void(SimToolkit&)> step) { script_.push_back(std::move(step)); }
 
     // --- windows ---
     const Object* object(tk::Handle h) const;  // also for destroyed windows; null if never made
@@ -398,6 +402,7 @@ private:
     std::deque<Message> queue_;
     std::optional<int> quit_code_;
     bool starved_ = false;
+    std::deque<std::function<void(SimToolkit&)>> script_;
 
     std::deque<FontRecord> fonts_;  // [0] is the stock font
     std::deque<BrushRecord> brushes_;
