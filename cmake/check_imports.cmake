@@ -1,0 +1,27 @@
+# Fails unless the Windows executable FILE imports system DLLs only, so that it runs under
+# Wine or on Windows with nothing beside it. Run with -DOBJDUMP=... -DFILE=... -P.
+cmake_minimum_required(VERSION 3.25)
+set(SYSTEM_DLLS kernel32.dll user32.dll gdi32.dll msvcrt.dll comctl32.dll advapi32.dll
+    shell32.dll ole32.dll comdlg32.dll)
+
+execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${FILE} failed: ${rc}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
+if(NOT lines)
+  message(FATAL_ERROR "${FILE}: no imported DLL found; not a Windows executable?")
+endif()
+set(foreign "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^DLL Name: *" "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" dll_lower)
+  if(NOT dll_lower IN_LIST SYSTEM_DLLS)
+    list(APPEND foreign "${dll}")
+  endif()
+  message(STATUS "imports ${dll}")
+endforeach()
+if(foreign)
+  message(FATAL_ERROR "${FILE} imports non-system DLLs: ${foreign}")
+endif()

@@ -1,0 +1,4 @@
+# Cross build of the 32-bit Windows program: the shipped product.
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(TERRITORY_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
