@@ -20,3 +20,8 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # ctest and custom commands run the .exe files through Wine.
 get_filename_component(_territory_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${_territory_root}/scripts/wine-run")
+
+# The shipped program is small: optimise for size and let the linker drop unused functions.
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG -ffunction-sections -fdata-sections" CACHE STRING "")
+set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG -ffunction-sections -fdata-sections" CACHE STRING "")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-Wl,--gc-sections")
