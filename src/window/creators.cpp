@@ -64,6 +64,24 @@ tk::ColorAnswer answer(Color text, Color back, tk::Brush brush) {
     return {text, resolve_color(back, tkit().button_face_color()), brush};
 }
 
+// A system button with its caption or picture, and its font: the shared part of push
+// buttons, check boxes and radio buttons. False: the system refused the window.
+bool create_system_button(Control& c, std::uint32_t style, const ByteField& picture,
+                          const ByteField& font, const TextField& caption, const ControlPlacement& p) {
+    bool is_icon = false;
+    c.image = prepare_picture(picture, is_icon);
+    if (c.image != nullptr) style |= picture_style(is_icon);
+    c.handle = tkit().create(spec_for(tk::kButtonClass, style, caption, p));
+    if (c.handle == nullptr) {
+        release_resources(c);
+        return false;
+    }
+    c.font = make_font(font);
+    tkit().set_font(c.handle, font_or_default(c.font), true);
+    if (c.image != nullptr) tkit().set_image(c.handle, c.image);
+    return true;
+}
+
 // Check boxes and radio buttons share everything but their style and their defaults.
 template <typename Settings>
 std::unique_ptr<Control> create_check_like(std::span<const std::uint8_t> block,
@@ -73,18 +91,7 @@ std::unique_ptr<Control> create_check_like(std::span<const std::uint8_t> block,
     if (!read_settings(block, s)) return nullptr;
     auto c = new_control(p, kind);
     c->brush = tkit().create_brush(resolve_color(s.back_color, tkit().button_face_color()));
-    std::uint32_t style = style_of(s, p.style);
-    bool is_icon = false;
-    c->image = prepare_picture(s.picture, is_icon);
-    if (c->image != nullptr) style |= picture_style(is_icon);
-    c->handle = tkit().create(spec_for(tk::kButtonClass, style, s.caption, p));
-    if (c->handle == nullptr) {
-        release_resources(*c);
-        return nullptr;
-    }
-    c->font = make_font(s.font);
-    tkit().set_font(c->handle, font_or_default(c->font), true);
-    if (c->image != nullptr) tkit().set_image(c->handle, c->image);
+    if (!create_system_button(*c, style_of(s, p.style), s.picture, s.font, s.caption, p)) return nullptr;
     c->check_state = s.check_state == 1 ? 1 : 0;
     tkit().set_check(c->handle, c->check_state);
     c->colors = answer(s.text_color, s.back_color, c->brush);
@@ -114,18 +121,7 @@ std::unique_ptr<Control> create_button(std::span<const std::uint8_t> block, cons
     ButtonSettings s;
     if (!read_settings(block, s)) return nullptr;
     auto c = new_control(p, form::KIND_BUTTON);
-    std::uint32_t style = button_style(s, p.style);
-    bool is_icon = false;
-    c->image = prepare_picture(s.picture, is_icon);
-    if (c->image != nullptr) style |= picture_style(is_icon);
-    c->handle = tkit().create(spec_for(tk::kButtonClass, style, s.caption, p));
-    if (c->handle == nullptr) {
-        release_resources(*c);
-        return nullptr;
-    }
-    c->font = make_font(s.font);
-    tkit().set_font(c->handle, font_or_default(c->font), true);
-    if (c->image != nullptr) tkit().set_image(c->handle, c->image);
+    if (!create_system_button(*c, button_style(s, p.style), s.picture, s.font, s.caption, p)) return nullptr;
     c->default_button = s.button_type == 1;
     return c;
 }
