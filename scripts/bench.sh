@@ -8,13 +8,13 @@
 # The parts that need MinGW, Wine or Xvfb are skipped, with a note, where those are missing.
 #
 #   scripts/bench.sh                     everything
-#   BENCH_STARTUP_RUNS=20 scripts/bench.sh   more start-up runs (default 10 of each)
+#   BENCH_STARTUP_RUNS=30 scripts/bench.sh   more start-up runs (default 15 of each)
 #   BENCH_CORE_ARGS="--benchmark_filter=Join" scripts/bench.sh   other core_bench flags
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 cd "$TERRITORY_ROOT"
 
-RUNS="${BENCH_STARTUP_RUNS:-10}"
+RUNS="${BENCH_STARTUP_RUNS:-15}"
 CORE_ARGS="${BENCH_CORE_ARGS:---benchmark_repetitions=5 --benchmark_report_aggregates_only=true}"
 OUT=build/bench
 WIN_OUT=$OUT/win
@@ -106,14 +106,14 @@ TERRITORY_WIN=$(to_windows "$WIN_OUT/territory.exe")
 MINIMAL_WIN=$(to_windows "$WIN_OUT/minimal_win32.exe")
 TERRITORY_TITLE=$(printf '领地设置' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')
 MINIMAL_TITLE=$(printf 'minimal_win32' | od -An -tx1 | tr -d ' \n')
-TERRITORY_FOCUS=110  # 复制1: the child window identifier that open_window gives it
+TERRITORY_FOCUS=120  # 复制1: open_window numbers the controls 100, 110, ... from the last listed up
 MINIMAL_FOCUS=1000   # the minimal program's first edit
 
 # The Linux process whose first argument is this Windows path (Wine's own processes show it so).
 unix_pid_of() {
   local want=$1 p first
   for p in /proc/[0-9]*; do
-    first=$(tr '\0' '\n' <"$p/cmdline" 2>/dev/null | head -1) || continue
+    first=$(tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -1) || continue
     [[ "$first" == "$want" ]] && { echo "${p#/proc/}"; return 0; }
   done
   return 1
