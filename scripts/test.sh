@@ -52,10 +52,16 @@ e2e_step() {
 }
 
 # --- hardening steps -----------------------------------------------------------------------
-# Fuzzing, valgrind and benchmark runs belong here: write a function NAME_step that returns
-# non-zero on failure and add NAME to STEPS below (after the steps whose builds it uses).
+# Each NAME_step returns non-zero on failure; NAME stands in STEPS after the steps whose builds
+# it uses.
 
-STEPS=(native asan i686 x86_64 e2e)
+# libFuzzer on the form loader, each kind's settings reader and the picture decoder, a short
+# fixed time (scripts/fuzz.sh 600 runs them longer).
+fuzz_step() { bash scripts/fuzz.sh; }
+# The native unit tests under valgrind's memcheck.
+memcheck_step() { bash scripts/memcheck.sh; }
+
+STEPS=(native asan i686 x86_64 e2e fuzz memcheck)
 
 # --- running -------------------------------------------------------------------------------
 
@@ -64,7 +70,7 @@ FAILED=()
 
 # The closing count of a step's test runner, for the summary.
 counts_of() {
-  grep -aE '^[0-9]+% tests passed|^e2e: [0-9]+ passed' "$1" | tail -n 1
+  grep -aE '^[0-9]+% tests passed|^e2e: [0-9]+ passed|^fuzz: |^memcheck: ' "$1" | tail -n 1
 }
 
 run_step() {
