@@ -3,8 +3,10 @@
 // (run_e2e.py) calls one sub-command per run and parses what it prints on stdout.
 //
 // Texts are printed as hex of their bytes (GBK), so nothing depends on the console's code page.
+// Texts too long for a command line (one argument may hold 128 KiB at most) go through files
+// instead: the *-file sub-commands take a Windows path and move the raw bytes.
 // Exit codes: 0 done, 1 no window, 2 bad usage, 3 no control with that id, 4 clipboard busy,
-// 5 no text on the clipboard, 6 the program did not answer.
+// 5 no text on the clipboard, 6 the program did not answer, 7 a file could not be read or written.
 #include <windows.h>
 
 #include <cstdio>
@@ -28,6 +30,7 @@ enum Exit : int {
     EXIT_CLIPBOARD_BUSY = 4,
     EXIT_NO_CLIPBOARD_TEXT = 5,
     EXIT_NO_ANSWER = 6,
+    EXIT_FILE = 7,
 };
 
 // The program may own hidden top-level windows with the same title; the visible one counts.
@@ -65,6 +68,25 @@ bool from_hex(const char* hex, std::string& out) {
         out += static_cast<char>(hi * 16 + lo);
     }
     return true;
+}
+
+bool read_file(const char* path, std::string& out) {
+    std::FILE* f = std::fopen(path, "rb");
+    if (f == nullptr) return false;
+    out.clear();
+    char chunk[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) out.append(chunk, got);
+    bool ok = std::ferror(f) == 0;
+    std::fclose(f);
+    return ok;
+}
+
+bool write_file(const char* path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path, "wb");
+    if (f == nullptr) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
 }
 
 // Sends a message and gives up when the program does not answer in time.
@@ -198,6 +220,23 @@ int cmd_text(HWND control) {
     return EXIT_DONE;
 }
 
+// The text's bytes into a file; prints their count.
+int cmd_text_file(HWND control, const char* path) {
+    std::string text;
+    if (!window_text(control, text)) return EXIT_NO_ANSWER;
+    if (!write_file(path, text)) return EXIT_FILE;
+    std::printf("%lu\n", static_cast<unsigned long>(text.size()));
+    return EXIT_DONE;
+}
+
+// The edit field's text limit (EM_GETLIMITTEXT), in characters.
+int cmd_limit(HWND control) {
+    DWORD_PTR limit = 0;
+    if (!ask(control, EM_GETLIMITTEXT, 0, 0, limit)) return EXIT_NO_ANSWER;
+    std::printf("%lu\n", static_cast<unsigned long>(limit));
+    return EXIT_DONE;
+}
+
 int cmd_set_text(HWND control, const std::string& text) {
     DWORD_PTR result = 0;
     if (!ask(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), result)) {
@@ -238,13 +277,14 @@ bool open_clipboard_patiently() {
     return false;
 }
 
-int cmd_clipboard() {
+// The CF_TEXT bytes on the clipboard, up to their terminating zero.
+int clipboard_text(std::string& text) {
     if (!open_clipboard_patiently()) return EXIT_CLIPBOARD_BUSY;
     int code = EXIT_NO_CLIPBOARD_TEXT;
     if (HANDLE data = GetClipboardData(CF_TEXT)) {
         if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
             std::size_t size = GlobalSize(data);
-            std::printf("%s\n", to_hex(std::string(bytes, strnlen(bytes, size))).c_str());
+            text.assign(bytes, strnlen(bytes, size));
             GlobalUnlock(data);
             code = EXIT_DONE;
         }
@@ -253,19 +293,62 @@ int cmd_clipboard() {
     return code;
 }
 
-// Keeps the clipboard open, as a busy program would, so that the other program cannot open it.
-// It is opened for a window of this process: Wine lets a second OpenClipboard through when both
-// callers name the same window, null included.
-int cmd_hold_clipboard(long ms) {
+int cmd_clipboard() {
+    std::string text;
+    int code = clipboard_text(text);
+    if (code == EXIT_DONE) std::printf("%s\n", to_hex(text).c_str());
+    return code;
+}
+
+int cmd_clipboard_file(const char* path) {
+    std::string text;
+    int code = clipboard_text(text);
+    if (code != EXIT_DONE) return code;
+    if (!write_file(path, text)) return EXIT_FILE;
+    std::printf("%lu\n", static_cast<unsigned long>(text.size()));
+    return EXIT_DONE;
+}
+
+// Opens the clipboard for a message window of this process and returns that window, or null
+// when the clipboard stays busy. Wine lets a second OpenClipboard through when both callers name
+// the same window, null included, so a window of our own never counts as the program's open.
+HWND open_clipboard_as_own_window() {
     HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
-    if (owner == nullptr) return EXIT_NO_ANSWER;
-    bool opened = false;
-    for (int i = 0; i < 20 && !opened; ++i) {
-        opened = OpenClipboard(owner) != 0;
-        if (!opened) Sleep(50);
+    if (owner == nullptr) return nullptr;
+    for (int i = 0; i < 20; ++i) {
+        if (OpenClipboard(owner)) return owner;
+        Sleep(50);
     }
-    if (!opened) return EXIT_CLIPBOARD_BUSY;
+    DestroyWindow(owner);
+    return nullptr;
+}
+
+// Puts a known text on the clipboard, so that a later read shows whether the program replaced it.
+int cmd_set_clipboard(const std::string& text) {
+    HWND owner = open_clipboard_as_own_window();
+    if (owner == nullptr) return EXIT_CLIPBOARD_BUSY;
+    EmptyClipboard();
+    bool placed = false;
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+        if (void* bytes = GlobalLock(block)) {
+            std::memcpy(bytes, text.c_str(), text.size() + 1);
+            GlobalUnlock(block);
+            placed = SetClipboardData(CF_TEXT, block) != nullptr;
+        }
+        if (!placed) GlobalFree(block);  // only a block the clipboard took belongs to it
+    }
+    CloseClipboard();
+    DestroyWindow(owner);
+    if (!placed) return EXIT_NO_ANSWER;
+    std::printf("set\n");
+    return EXIT_DONE;
+}
+
+// Keeps the clipboard open, as a busy program would, so that the other program cannot open it.
+int cmd_hold_clipboard(long ms) {
+    HWND owner = open_clipboard_as_own_window();
+    if (owner == nullptr) return EXIT_CLIPBOARD_BUSY;
     std::printf("held\n");
     std::fflush(stdout);
     Sleep(static_cast<DWORD>(ms));
@@ -284,7 +367,9 @@ int cmd_close(HWND window) {
 int usage() {
     std::fprintf(stderr,
                  "usage: e2e_driver wait-window MS | wait-gone MS | layout | text ID | "
-                 "set-text ID HEX | check ID | focus | clipboard | hold-clipboard MS | close\n");
+                 "text-file ID PATH | set-text ID HEX | set-text-file ID PATH | check ID | "
+                 "limit ID | focus | clipboard | clipboard-file PATH | set-clipboard-file PATH | "
+                 "hold-clipboard MS | close\n");
     return EXIT_USAGE;
 }
 
@@ -299,6 +384,13 @@ int main(int argc, char** argv) {
     if (command == "wait-window") return has_number ? cmd_wait_window(number) : usage();
     if (command == "wait-gone") return has_number ? cmd_wait_gone(number) : usage();
     if (command == "clipboard") return cmd_clipboard();
+    if (command == "clipboard-file") return argc == 3 ? cmd_clipboard_file(argv[2]) : usage();
+    if (command == "set-clipboard-file") {
+        if (argc != 3) return usage();
+        std::string text;
+        if (!read_file(argv[2], text)) return EXIT_FILE;
+        return cmd_set_clipboard(text);
+    }
     if (command == "hold-clipboard") return has_number ? cmd_hold_clipboard(number) : usage();
 
     HWND window = find_program_window();
@@ -308,15 +400,23 @@ int main(int argc, char** argv) {
         if (command == "focus") return cmd_focus(window);
         return cmd_close(window);
     }
-    if (command == "text" || command == "set-text" || command == "check") {
+    if (command == "text" || command == "text-file" || command == "set-text" ||
+        command == "set-text-file" || command == "check" || command == "limit") {
         if (!has_number) return usage();
         if (window == nullptr) return EXIT_NO_WINDOW;
         HWND control = find_control(window, static_cast<int>(number));
         if (control == nullptr) return EXIT_NO_CONTROL;
         if (command == "text") return cmd_text(control);
         if (command == "check") return cmd_check(control);
+        if (command == "limit") return cmd_limit(control);
+        if (argc != 4) return usage();
+        if (command == "text-file") return cmd_text_file(control, argv[3]);
         std::string text;
-        if (argc != 4 || !from_hex(argv[3], text)) return usage();
+        if (command == "set-text-file") {
+            if (!read_file(argv[3], text)) return EXIT_FILE;
+        } else if (!from_hex(argv[3], text)) {
+            return usage();
+        }
         return cmd_set_text(control, text);
     }
     return usage();

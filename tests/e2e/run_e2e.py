@@ -19,6 +19,7 @@ import argparse
 import dataclasses
 import json
 import os
+import random
 import select
 import shutil
 import signal
@@ -36,11 +37,16 @@ SCREEN_WIDTH, SCREEN_HEIGHT = 1024, 768
 TITLE = "领地设置"
 WINDOW_WIDTH, WINDOW_HEIGHT = 609, 369
 
-# Seconds: the whole run, one program start, one driver or xdotool call, one poll for a result.
+# Seconds: the whole run, one program start, one driver or xdotool call, one poll for a result,
+# one poll for a result that needs a very long text re-wrapped first (see check_long_inputs).
 RUN_TIMEOUT = 900
 START_TIMEOUT = 60
 CALL_TIMEOUT = 30
 SETTLE_TIMEOUT = 10
+LONG_TIMEOUT = 240
+
+# Driver exit codes that a step tells apart (see driver.cpp).
+DRIVER_NO_CLIPBOARD_TEXT, DRIVER_NO_ANSWER = 5, 6
 
 # --- the window as it must look -------------------------------------------------------------
 
@@ -155,6 +161,17 @@ COMMANDS = {
     "查看权限列表1": "/res pset {t} {p} removeall",
 }
 TERRITORY_FIELD, PLAYER_FIELD, OUTPUT_FIELD = "领地名2", "玩家名", "复制1"
+MESSAGE_FIELD, ENTER_RADIO, LEAVE_RADIO, REMOVE_CHECK = "消息4", "加入", "离开", "移除消息"
+GENERATE_BUTTON, COPY_BUTTON = "生成", "复制11"
+
+# The keyboard's focus ring, first to last: Tab walks it down, Shift+Tab up, both wrapping.
+FOCUS_RING = [
+    "复制1", "复制11", "领地名2", "创建领地", "以自身为中心创建最大领地", "玩家名",
+    "给玩家添加领地基础权限", "删除玩家领地基础权限", "给予玩家领地", "显示领地信息", "加入", "离开",
+    "消息4", "生成", "移除消息", "删除领地", "加入领地聊天频道", "传送到领地", "重置领地所有权限",
+    "设置领地传送点", "设置领地权限", "显示领地边界", "列出所有领地", "查看领地", "显示领地限制",
+    "查看圈地领地大小和金钱", "传送世界上随机位置", "查看权限列表", "查看权限列表1", "查看玩家所有领地",
+]
 
 
 # --- results --------------------------------------------------------------------------------
@@ -419,6 +436,132 @@ def clipboard_bytes(session: Session) -> bytes | None:
     return bytes.fromhex(out)
 
 
+def windows_path(path: Path) -> str:
+    """The path as the driver sees it: Wine's drive Z: is the Unix root."""
+    return "Z:" + str(path.resolve()).replace("/", "\\")
+
+
+def data_file(session: Session, label: str) -> Path:
+    """A file for bytes passed to or from the driver: long texts do not fit on a command line."""
+    directory = session.machine.artifacts / "data"
+    directory.mkdir(parents=True, exist_ok=True)
+    return directory / f"{session.scenario}-{label}.bin"
+
+
+def set_control_text_file(session: Session, name: str, raw: bytes) -> None:
+    """WM_SETTEXT with text of any length. No answer within the driver's patience is not a
+    failure: the program is still busy with the text, and the next read waits for it."""
+    path = data_file(session, f"set-{child_id(name)}")
+    path.write_bytes(raw)
+    code, _ = driver(session, "set-text-file", str(child_id(name)), windows_path(path))
+    if code not in (0, DRIVER_NO_ANSWER):
+        raise Abort(f"driver set-text-file {name} failed with {code}")
+
+
+def control_text_file(session: Session, name: str) -> bytes | None:
+    """The control's text of any length, or None while the program is too busy to answer."""
+    path = data_file(session, f"text-{child_id(name)}")
+    code, out = driver(session, "text-file", str(child_id(name)), windows_path(path))
+    if code == DRIVER_NO_ANSWER:
+        return None
+    if code != 0:
+        raise Abort(f"driver text-file {name} failed with {code}")
+    raw = path.read_bytes()
+    if len(raw) != int(out):
+        raise Abort(f"driver text-file {name}: {len(raw)} bytes in the file, {out} reported")
+    return raw
+
+
+def wait_for_long_text(session: Session, name: str, accept: Callable[[bytes], bool]) -> bytes | None:
+    """As wait_for_text, for texts that the program may take long to take in."""
+    deadline = time.monotonic() + LONG_TIMEOUT
+    last = None
+    while True:
+        raw = control_text_file(session, name)
+        if raw is not None:
+            last = raw
+            if accept(raw):
+                return raw
+        if time.monotonic() > deadline:
+            return last
+        time.sleep(0.2)
+
+
+def set_clipboard(session: Session, raw: bytes) -> None:
+    """Puts known text on the clipboard from another process, so that a copy shows by replacing it."""
+    path = data_file(session, "clipboard-in")
+    path.write_bytes(raw)
+    code, _ = driver(session, "set-clipboard-file", windows_path(path))
+    if code != 0:
+        raise Abort(f"driver set-clipboard-file failed with {code}")
+
+
+def clipboard_file_bytes(session: Session) -> bytes | None:
+    """As clipboard_bytes, for clipboard texts of any length."""
+    path = data_file(session, "clipboard-out")
+    code, out = driver(session, "clipboard-file", windows_path(path))
+    if code == DRIVER_NO_CLIPBOARD_TEXT:
+        return None
+    if code != 0:
+        raise Abort(f"driver clipboard-file failed with {code}")
+    raw = path.read_bytes()
+    if len(raw) != int(out):
+        raise Abort(f"driver clipboard-file: {len(raw)} bytes in the file, {out} reported")
+    return raw
+
+
+def wait_for_clipboard(session: Session, accept: Callable[[bytes | None], bool],
+                       read: Callable[[Session], bytes | None] = clipboard_bytes) -> bytes | None:
+    deadline = time.monotonic() + SETTLE_TIMEOUT
+    while True:
+        raw = read(session)
+        if accept(raw) or time.monotonic() > deadline:
+            return raw
+        time.sleep(0.1)
+
+
+def x_clipboard(session: Session) -> bytes | None:
+    """The X CLIPBOARD selection as another X client reads it (UTF-8), or None when unreadable."""
+    done = run(session.machine, ["xclip", "-o", "-selection", "clipboard"], timeout=10)
+    return done.stdout.encode() if done.returncode == 0 else None
+
+
+def wait_for_focus(session: Session, want: int) -> int:
+    deadline = time.monotonic() + SETTLE_TIMEOUT
+    while True:
+        got = focused(session)
+        if got == want or time.monotonic() > deadline:
+            return got
+        time.sleep(0.05)
+
+
+def check_states(session: Session, names: list[str]) -> tuple[int, ...]:
+    return tuple(checked(session, name) for name in names)
+
+
+def wait_for_checks(session: Session, names: list[str], want: tuple[int, ...]) -> tuple[int, ...]:
+    deadline = time.monotonic() + SETTLE_TIMEOUT
+    while True:
+        got = check_states(session, names)
+        if got == want or time.monotonic() > deadline:
+            return got
+        time.sleep(0.05)
+
+
+def window_present(session: Session) -> bool:
+    code, _ = driver(session, "wait-window", "0")
+    return code == 0 and session.program.poll() is None
+
+
+def difference(got: bytes | None, want: bytes) -> str:
+    """Where two long texts part, for a failure message that does not print them."""
+    if got is None:
+        return "no text"
+    at = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
+    return (f"{len(got)} bytes, want {len(want)}; first difference at byte {at}: "
+            f"{got[at:at + 24]!r} where {want[at:at + 24]!r} belongs")
+
+
 def start_program(session: Session) -> None:
     machine = session.machine
     session.log_path = machine.artifacts / f"program-{session.scenario}.log"
@@ -572,6 +715,374 @@ def close_by_title_bar(session: Session) -> None:
     finish(session, 0)
 
 
+# --- scenario steps: the message command -----------------------------------------------------
+
+
+def press_command(session: Session, button: str) -> bytes:
+    """Empties the output field, clicks the button for real and returns what it wrote, so that
+    the text read can only have come from this click."""
+    set_control_text(session, OUTPUT_FIELD, b"")
+    click(session, button)
+    return wait_for_text(session, OUTPUT_FIELD, lambda raw: raw != b"")
+
+
+def type_message_inputs(session: Session) -> None:
+    type_into(session, TERRITORY_FIELD, "home")
+    type_into(session, MESSAGE_FIELD, "welcome")
+
+
+OPTION_CONTROLS = [ENTER_RADIO, LEAVE_RADIO, REMOVE_CHECK]
+
+# The option controls walked through by real clicks: the control clicked (None: the states as
+# the window opens), the check states of 加入, 离开 and 移除消息 that follow, and the command
+# that 生成 then writes from the territory home and the message welcome.
+MESSAGE_ROWS = [
+    (None, (1, 0, 0), "/res message home enter welcome"),
+    (LEAVE_RADIO, (0, 1, 0), "/res message home leave welcome"),
+    (REMOVE_CHECK, (0, 1, 1), "/res message home remove leave"),
+    (ENTER_RADIO, (1, 0, 1), "/res message home remove enter"),
+    (REMOVE_CHECK, (1, 0, 0), "/res message home enter welcome"),
+    (ENTER_RADIO, (1, 0, 0), "/res message home enter welcome"),  # a checked radio stays checked
+]
+
+
+def check_message_rows(session: Session) -> None:
+    for clicked, states, command in MESSAGE_ROWS:
+        before = control_text(session, OUTPUT_FIELD)
+        if clicked is not None:
+            click(session, clicked)
+        got_states = wait_for_checks(session, OPTION_CONTROLS, states)
+        # The check state is read after the click has been handled: had the click run a
+        # handler, the output field would show it by now.
+        after = control_text(session, OUTPUT_FIELD)
+        moment = "as the window opens" if clicked is None else f"after a click on {clicked}"
+        session.results.expect(
+            f"message: {moment}, 加入/离开/移除消息 are {states} and {OUTPUT_FIELD} is unchanged",
+            got_states == states and after == before,
+            f"states {got_states}, {OUTPUT_FIELD} went from {shown(before)} to {shown(after)}")
+        got = press_command(session, GENERATE_BUTTON)
+        session.results.expect(f"message: 生成 with {states} writes {command!r}", got == gbk(command),
+                               f"{OUTPUT_FIELD} holds {shown(got)}")
+
+
+def check_multi_line_message(session: Session) -> None:
+    """Enter in the multi-line message field makes a line break, which reaches the command."""
+    set_control_text(session, MESSAGE_FIELD, b"")
+    click(session, MESSAGE_FIELD)
+    xdotool(session, "type", "--delay", "50", "line one")
+    press(session, "Return")
+    xdotool(session, "type", "--delay", "50", "line two")
+    want = b"line one\r\nline two"
+    raw = wait_for_text(session, MESSAGE_FIELD, lambda got: got == want)
+    session.results.expect(f"typing: 'line one', Return, 'line two' make two lines in {MESSAGE_FIELD}",
+                           raw == want, f"the field holds {raw!r}")
+    states = check_states(session, OPTION_CONTROLS)
+    got = press_command(session, GENERATE_BUTTON)
+    want_command = b"/res message home enter line one\r\nline two"
+    session.results.expect(f"message: 生成 with {states} writes the message with its CR LF",
+                           got == want_command, f"{OUTPUT_FIELD} holds {got!r}")
+
+
+# --- scenario steps: copying -----------------------------------------------------------------
+
+# The last character's second GBK byte is 0x5C, a backslash in ASCII: it must pass as it is.
+COPY_TERRITORY = "家园塡"
+COPY_MESSAGE = "欢迎光临\r\nsee you"
+COPY_COMMAND = f"/res message {COPY_TERRITORY} enter {COPY_MESSAGE}"
+CLIPBOARD_MARKER = b"clipboard before the copy"
+HOLD_MS = 8000
+
+
+def compose_chinese_message(session: Session) -> None:
+    """Chinese by WM_SETTEXT (xdotool cannot type it), the line break by a real Return key."""
+    set_control_text(session, TERRITORY_FIELD, gbk(COPY_TERRITORY))
+    first_line = COPY_MESSAGE.split("\r\n")[0]
+    set_control_text(session, MESSAGE_FIELD, gbk(first_line))
+    click(session, MESSAGE_FIELD)
+    press(session, "ctrl+End", "Return")
+    xdotool(session, "type", "--delay", "50", COPY_MESSAGE.split("\r\n")[1])
+    raw = wait_for_text(session, MESSAGE_FIELD, lambda got: got == gbk(COPY_MESSAGE))
+    session.results.expect(f"typing: Return and 'see you' after Chinese text in {MESSAGE_FIELD}",
+                           raw == gbk(COPY_MESSAGE), f"the field holds {shown(raw)}")
+    got = press_command(session, GENERATE_BUTTON)
+    session.results.expect(f"message: 生成 writes {COPY_COMMAND!r}", got == gbk(COPY_COMMAND),
+                           f"{OUTPUT_FIELD} holds {shown(got)}")
+
+
+def check_copy(session: Session) -> None:
+    """A real click on 复制; the clipboard read from other processes, Windows and X."""
+    want = gbk(COPY_COMMAND)
+    set_clipboard(session, CLIPBOARD_MARKER)
+    click(session, COPY_BUTTON)
+    got = wait_for_clipboard(session, lambda raw: raw != CLIPBOARD_MARKER)
+    session.results.expect("copy: 复制 puts exactly the GBK bytes of the command, CR LF included, "
+                           "on the clipboard as CF_TEXT", got == want,
+                           f"the clipboard holds {got!r}, want {want!r}")
+    want_x = COPY_COMMAND.replace("\r\n", "\n").encode("utf-8")
+    deadline = time.monotonic() + SETTLE_TIMEOUT
+    while (got_x := x_clipboard(session)) != want_x and time.monotonic() < deadline:
+        time.sleep(0.1)
+    session.results.expect("copy: another X client reads the command as UTF-8 from the CLIPBOARD "
+                           "selection", got_x == want_x, f"xclip gives {got_x!r}, want {want_x!r}")
+
+
+def start_clipboard_holder(session: Session, ms: int) -> tuple[subprocess.Popen, Path]:
+    """Another program that opens the clipboard and keeps it open for `ms` milliseconds."""
+    log_path = session.machine.artifacts / f"holder-{session.scenario}.log"
+    holder = subprocess.Popen([str(WINE_RUN), str(session.machine.driver), "hold-clipboard", str(ms)],
+                              env=session.machine.env, stdin=subprocess.DEVNULL,
+                              stdout=open(log_path, "w"), stderr=subprocess.STDOUT)
+    deadline = time.monotonic() + CALL_TIMEOUT
+    while "held" not in log_path.read_text(errors="replace"):
+        if holder.poll() is not None or time.monotonic() > deadline:
+            stop_process(holder)
+            raise Abort(f"the clipboard holder did not report holding it: "
+                        f"{log_path.read_text(errors='replace')!r}")
+        time.sleep(0.05)
+    return holder, log_path
+
+
+def stop_process(process: subprocess.Popen, timeout: float = 0) -> int:
+    try:
+        return process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        return process.wait(timeout=10)
+
+
+def check_busy_clipboard(session: Session) -> None:
+    """While another program holds the clipboard open, 复制 changes nothing and the program
+    goes on; once it is released, 复制 copies again."""
+    previous = gbk(COPY_COMMAND)
+    remove_command = gbk(f"/res remove {COPY_TERRITORY}")
+    create_command = gbk(f"/res create {COPY_TERRITORY}")
+    holder, log_path = start_clipboard_holder(session, HOLD_MS)
+    try:
+        got = press_command(session, "删除领地")
+        session.results.expect("copy: with the clipboard held, 删除领地 still writes its command",
+                               got == remove_command, f"{OUTPUT_FIELD} holds {shown(got)}")
+        click(session, COPY_BUTTON)
+        # X input is handled in order: once the next click's command shows, the click on 复制
+        # has been handled too.
+        got = press_command(session, "创建领地")
+        held = holder.poll() is None and "released" not in log_path.read_text(errors="replace")
+        session.results.expect("copy: after 复制 on a held clipboard the program still answers "
+                               "clicks (创建领地 writes its command) while the clipboard is held",
+                               got == create_command and held,
+                               f"{OUTPUT_FIELD} holds {shown(got)}; "
+                               f"holder {'still holds' if held else 'had already released'} it")
+        session.results.expect("copy: the program and its window are still there",
+                               window_present(session), "no visible window or the process ended")
+    finally:
+        code = stop_process(holder, timeout=HOLD_MS / 1000 + CALL_TIMEOUT)
+    released = "released" in log_path.read_text(errors="replace")
+    session.results.expect("copy: the holder kept the clipboard and released it", code == 0 and released,
+                           f"exit code {code}, output {log_path.read_text(errors='replace')!r}")
+    got = clipboard_bytes(session)
+    session.results.expect("copy: 复制 on a held clipboard left the previous text there", got == previous,
+                           f"the clipboard holds {got!r}, want {previous!r}")
+    click(session, COPY_BUTTON)
+    got = wait_for_clipboard(session, lambda raw: raw != previous)
+    session.results.expect("copy: after the release 复制 copies the current command",
+                           got == create_command, f"the clipboard holds {got!r}, want {create_command!r}")
+
+
+# --- scenario steps: keyboard ----------------------------------------------------------------
+
+
+def walk_ring(session: Session, key: str, order: list[str]) -> None:
+    """Presses the key once per name and checks that the focus reaches each in turn; stops at
+    the first miss, since every later step would start from the wrong place."""
+    here = FOCUS_RING[0]
+    for target in order:
+        press(session, key)
+        got = wait_for_focus(session, child_id(target))
+        ok = session.results.expect(f"keyboard: {key} from {here} moves the focus to {target} "
+                                    f"(id {child_id(target)})", got == child_id(target),
+                                    f"focused child id {got}")
+        if not ok:
+            return
+        here = target
+
+
+def check_tab_ring(session: Session) -> None:
+    """The whole ring by real Tab presses from 复制1 and back to it, then by Shift+Tab."""
+    click(session, OUTPUT_FIELD)  # the X input focus; the keyboard focus stays where it is
+    got = wait_for_focus(session, child_id(OUTPUT_FIELD))
+    if got != child_id(OUTPUT_FIELD):
+        raise Abort(f"a click into {OUTPUT_FIELD} left the focus on child id {got}")
+    walk_ring(session, "Tab", FOCUS_RING[1:] + FOCUS_RING[:1])
+    if focused(session) == child_id(FOCUS_RING[0]):
+        walk_ring(session, "shift+Tab", FOCUS_RING[::-1])
+
+
+# Arrow keys on the focused radio button: the key and the radio button that must then be
+# checked and focused, each row starting where the one before ended.
+ARROW_ROWS = [("Right", LEAVE_RADIO), ("Right", ENTER_RADIO), ("Down", LEAVE_RADIO),
+              ("Down", ENTER_RADIO), ("Left", LEAVE_RADIO), ("Up", ENTER_RADIO), ("Up", LEAVE_RADIO)]
+
+
+def check_radio_arrows(session: Session) -> None:
+    got = focused(session)
+    if got != child_id(OUTPUT_FIELD):
+        raise Abort(f"the focus should be back on {OUTPUT_FIELD}, is on child id {got}")
+    press(session, *["Tab"] * FOCUS_RING.index(ENTER_RADIO))
+    got = wait_for_focus(session, child_id(ENTER_RADIO))
+    if not session.results.expect(f"keyboard: Tab reaches {ENTER_RADIO}", got == child_id(ENTER_RADIO),
+                                  f"focused child id {got}"):
+        return
+    output = control_text(session, OUTPUT_FIELD)
+    here = ENTER_RADIO
+    for key, target in ARROW_ROWS:
+        other = LEAVE_RADIO if target == ENTER_RADIO else ENTER_RADIO
+        press(session, key)
+        want = (1, 0) if target == ENTER_RADIO else (0, 1)
+        states = wait_for_checks(session, [ENTER_RADIO, LEAVE_RADIO], want)
+        got = wait_for_focus(session, child_id(target))
+        after = control_text(session, OUTPUT_FIELD)
+        session.results.expect(f"keyboard: {key} on {here} checks and focuses {target}, unchecks {other}",
+                               states == want and got == child_id(target) and after == output,
+                               f"加入/离开 {states}, focused child id {got}, "
+                               f"{OUTPUT_FIELD} {shown(output)} -> {shown(after)}")
+        here = target
+    # Tab stops on both radio buttons whichever is checked, and moving does not check.
+    press(session, "shift+Tab")
+    got = wait_for_focus(session, child_id(ENTER_RADIO))
+    states = check_states(session, [ENTER_RADIO, LEAVE_RADIO])
+    session.results.expect(f"keyboard: Shift+Tab from the checked {LEAVE_RADIO} focuses {ENTER_RADIO} "
+                           "and leaves the checks", got == child_id(ENTER_RADIO) and states == (0, 1),
+                           f"focused child id {got}, 加入/离开 {states}")
+
+
+def check_enter_in_single_line_fields(session: Session) -> None:
+    """Enter in a single-line field clicks nothing, adds nothing and keeps the focus."""
+    for field in (TERRITORY_FIELD, PLAYER_FIELD):
+        set_control_text(session, field, b"")
+        click(session, field)
+        output = control_text(session, OUTPUT_FIELD)
+        xdotool(session, "type", "--delay", "50", "ab")
+        press(session, "Return")
+        # A letter typed after Enter shows when Enter has been handled.
+        xdotool(session, "type", "--delay", "50", "c")
+        raw = wait_for_text(session, field, lambda got: got == b"abc")
+        after = control_text(session, OUTPUT_FIELD)
+        got = focused(session)
+        session.results.expect(f"keyboard: Enter in {field} does nothing", raw == b"abc" and
+                               after == output and got == child_id(field),
+                               f"{field} holds {raw!r}, {OUTPUT_FIELD} {shown(output)} -> "
+                               f"{shown(after)}, focused child id {got}")
+
+
+def close_by_escape(session: Session) -> None:
+    """Esc with the focus in an edit field closes the window and ends the program."""
+    got = focused(session)
+    if got != child_id(PLAYER_FIELD):
+        raise Abort(f"the focus should be in {PLAYER_FIELD}, is on child id {got}")
+    press(session, "Escape")
+    finish(session, 0)
+
+
+# --- scenario steps: long and odd input -------------------------------------------------------
+
+EDIT_FIELDS = [TERRITORY_FIELD, PLAYER_FIELD, MESSAGE_FIELD, OUTPUT_FIELD]
+# The longest text a single-line edit field takes when its limit is set to the system's own
+# (multi-line fields report -1, which reads as 0xFFFFFFFF).
+SYSTEM_TEXT_LIMIT = 0x7FFFFFFE
+
+# Territory names that must reach the command byte for byte.
+ODD_TERRITORIES = [
+    ("only spaces", "   "),
+    ("GBK Chinese", "家园一号塡"),
+    ("a tab", "a\tb"),
+    ("ASCII punctuation", "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~"),
+]
+
+
+def check_text_limits(session: Session) -> None:
+    for field in EDIT_FIELDS:
+        code, out = driver(session, "limit", str(child_id(field)))
+        session.results.expect(f"long: {field} has the system's own text limit",
+                               code == 0 and int(out) >= SYSTEM_TEXT_LIMIT,
+                               f"driver exit {code}, EM_GETLIMITTEXT {out}")
+
+
+def check_odd_territories(session: Session) -> None:
+    for label, name in ODD_TERRITORIES:
+        set_control_text(session, TERRITORY_FIELD, gbk(name))
+        field = control_text(session, TERRITORY_FIELD)
+        got = press_command(session, "创建领地")
+        want = gbk(f"/res create {name}")
+        session.results.expect(f"odd input: a territory name of {label} passes into /res create unchanged",
+                               got == want, f"{TERRITORY_FIELD} holds {field!r}, "
+                               f"{OUTPUT_FIELD} {got!r}, want {want!r}")
+
+
+def long_words(rng: random.Random, size: int) -> bytes:
+    """Lower-case letters with a space now and then. Wine's multi-line EDIT re-wraps a long line
+    in time that grows with the square of its length, and many times more slowly for digits,
+    punctuation or short words: these keep a 200,000-byte output line at seconds, not minutes."""
+    return "".join(" " if rng.random() < 1 / 27 else rng.choice("abcdefghijklmnopqrstuvwxyz")
+                   for _ in range(size)).encode()
+
+
+def long_message(rng: random.Random, size: int) -> bytes:
+    """Exactly `size` bytes of lines up to 150 bytes long, empty ones among them, joined by CR LF."""
+    lines, total = [], 0
+    while total < size:
+        line = long_words(rng, rng.randint(0, 150))
+        lines.append(line)
+        total += len(line) + 2
+    text = b"\r\n".join(lines)[:size]
+    return text.rstrip(b"\r\n").ljust(size, b"x")
+
+
+def check_long_inputs(session: Session) -> None:
+    rng = random.Random(5_2010_001)  # fixed, so that a failure can be replayed
+    territory, player = long_words(rng, 100_000), long_words(rng, 100_000)
+    message = long_message(rng, 60_000)
+
+    # The territory name pasted with a real Ctrl+V: the edit field's text limit holds for the
+    # user's input, not for WM_SETTEXT.
+    set_clipboard(session, territory)
+    set_control_text(session, TERRITORY_FIELD, b"")
+    click(session, TERRITORY_FIELD)
+    press(session, "ctrl+v")
+    got = wait_for_long_text(session, TERRITORY_FIELD, lambda raw: raw != b"")
+    session.results.expect(f"long: a 100,000-character territory name pasted by Ctrl+V arrives whole "
+                           f"in {TERRITORY_FIELD}", got == territory, difference(got, territory))
+    set_control_text_file(session, PLAYER_FIELD, player)
+    got = wait_for_long_text(session, PLAYER_FIELD, lambda raw: raw != b"")
+    session.results.expect(f"long: a 100,000-character player name set into {PLAYER_FIELD} stays whole",
+                           got == player, difference(got, player))
+
+    want = b"/res give " + territory + b" " + player
+    set_control_text(session, OUTPUT_FIELD, b"")
+    click(session, "给予玩家领地")
+    got = wait_for_long_text(session, OUTPUT_FIELD, lambda raw: raw != b"")
+    session.results.expect(f"long: 给予玩家领地 writes /res give with both long names "
+                           f"({len(want)} bytes)", got == want, difference(got, want))
+
+    set_control_text_file(session, MESSAGE_FIELD, message)
+    got = wait_for_long_text(session, MESSAGE_FIELD, lambda raw: raw != b"")
+    lines = message.count(b"\r\n") + 1
+    session.results.expect(f"long: a message of {len(message)} bytes in {lines} lines set into "
+                           f"{MESSAGE_FIELD} stays whole", got == message,
+                           difference(got, message))
+    states = check_states(session, OPTION_CONTROLS)
+    want = b"/res message " + territory + b" enter " + message
+    set_control_text(session, OUTPUT_FIELD, b"")
+    click(session, GENERATE_BUTTON)
+    got = wait_for_long_text(session, OUTPUT_FIELD, lambda raw: raw != b"")
+    session.results.expect(f"long: 生成 with {states} writes the message command ({len(want)} bytes)",
+                           got == want, difference(got, want))
+
+    set_clipboard(session, CLIPBOARD_MARKER)
+    click(session, COPY_BUTTON)
+    got = wait_for_clipboard(session, lambda raw: raw != CLIPBOARD_MARKER, read=clipboard_file_bytes)
+    session.results.expect(f"long: 复制 puts the whole {len(want)}-byte command on the clipboard",
+                           got == want, difference(got, want))
+
+
 Step = Callable[[Session], None]
 
 # Each scenario starts the program afresh; its last step ends it.
@@ -579,6 +1090,11 @@ SCENARIOS: list[tuple[str, list[Step]]] = [
     ("commands", [check_window_rect, check_controls, check_first_focus, type_inputs, check_commands,
                   close_by_driver]),
     ("title-bar-close", [close_by_title_bar]),
+    ("message", [type_message_inputs, check_message_rows, check_multi_line_message, close_by_driver]),
+    ("copy", [compose_chinese_message, check_copy, check_busy_clipboard, close_by_driver]),
+    ("keyboard", [check_first_focus, check_tab_ring, check_radio_arrows,
+                  check_enter_in_single_line_fields, close_by_escape]),
+    ("long-input", [check_text_limits, check_odd_territories, check_long_inputs, close_by_driver]),
 ]
 
 
