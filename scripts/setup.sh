@@ -12,7 +12,7 @@ PACKAGES=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool xclip imagemagick
-  locales fonts-wqy-microhei fonts-wine python3
+  locales fonts-wqy-microhei python3
 )
 # Registry values pinned in the prefix, as key|name|value:
 # - the font that the Chinese GUI font resolves to, so that captions and pictures are stable;
