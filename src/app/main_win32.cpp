@@ -1,10 +1,9 @@
-// Process entry of the Windows program: prepares the system controls, runs the program on the
-// Win32 toolkit and ends the process with its code.
+// Process entry of the Windows program: runs the program on the Win32 toolkit and ends the
+// process with its code.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdlib>
 
@@ -19,12 +18,6 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    // The up-down class lives in the common controls; the standard classes are registered too.
-    INITCOMMONCONTROLSEX icc{};
-    icc.dwSize = sizeof icc;
-    icc.dwICC = ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES;
-    InitCommonControlsEx(&icc);
-
     // An exception caught at a window procedure ends the program like any other failure.
     win32::set_failure_handler([](const char* what) { frame::report_fatal_error(what, 0, 0); });
     int code = app::run(win32::toolkit());

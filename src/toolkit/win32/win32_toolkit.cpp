@@ -483,12 +483,32 @@ HICON create_icon(const tk::Pixels& p) {
 // ---------------------------------------------------------------------------------------------
 // The backend.
 
+// The up-down class lives in the common controls library. It is loaded the first time an
+// up-down control is asked for, not at start: this window has none, and loading the library
+// and its dependencies costs start-up time and memory for nothing.
+bool common_controls_ready() {
+    static bool ready = [] {
+        HMODULE library = LoadLibraryA("comctl32.dll");
+        if (!library) return false;
+        using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        auto init = reinterpret_cast<Init>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library, "InitCommonControlsEx")));
+        if (!init) return false;
+        INITCOMMONCONTROLSEX icc{};
+        icc.dwSize = sizeof icc;
+        icc.dwICC = ICC_UPDOWN_CLASS;
+        return init(&icc) != FALSE;
+    }();
+    return ready;
+}
+
 struct Backend final : tk::Toolkit {
     void set_events(tk::Events* events) override { g.events = events; }
 
     // --- windows ---
     tk::Handle create(const tk::CreateSpec& spec) override {
         if (!spec.class_name) return nullptr;
+        if (same_class(spec.class_name, tk::kUpDownClass) && !common_controls_ready()) return nullptr;
         Kind kind = prepare_class(spec.class_name);
         // For a top-level window the menu parameter would name a menu: children only.
         HMENU id = (spec.style & WS_CHILD)
