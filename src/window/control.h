@@ -79,6 +79,11 @@ std::unique_ptr<Control> create_window(std::span<const std::uint8_t> block, cons
 // The creator of a kind, or null for a kind without one.
 Creator creator_of(std::uint32_t kind);
 
+// The program's object of a window or control, or null for one that is not ours.
+inline Control* control_of(tk::Toolkit& t, tk::Handle h) {
+    return h != nullptr ? static_cast<Control*>(t.user(h)) : nullptr;
+}
+
 // Releases what a control made (font, brush, pictures, cursor, owner window).
 void release_resources(Control& c);
 

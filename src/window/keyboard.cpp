@@ -17,9 +17,7 @@ constexpr std::int32_t EVENT_CLICK = 0;
 
 tk::Toolkit& tkit() { return frame::toolkit(); }
 
-Control* control_of(tk::Handle h) {
-    return h != nullptr ? static_cast<Control*>(tkit().user(h)) : nullptr;
-}
+Control* control_of(tk::Handle h) { return ui::control_of(tkit(), h); }
 
 // The program window that holds `h`, or null.
 Control* window_of(tk::Handle h) {

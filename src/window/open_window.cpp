@@ -41,14 +41,23 @@ bool alive(const form::WindowTemplate& t) {
     return w != nullptr && tkit().exists(w->handle);
 }
 
+// Takes a window's live objects out of the open list and puts its template back to the
+// pristine copy, so that it could be built again. Returns the objects, still to be released.
+std::vector<std::unique_ptr<Control>> take_back(std::uint32_t window_id) {
+    OpenWindow* w = open_entry(window_id);
+    if (w == nullptr) return {};
+    std::vector<std::unique_ptr<Control>> controls = std::move(w->controls);
+    if (form::WindowTemplate* t = frame::templates().find(window_id)) {
+        t->units = std::move(w->pristine);
+        form::index_units(*t);
+    }
+    open_windows.erase(open_windows.begin() + (w - open_windows.data()));
+    return controls;
+}
+
 // Undoes a build that failed half-way: nothing of it stays on screen.
 void abandon(std::uint32_t window_id) {
-    OpenWindow* w = open_entry(window_id);
-    form::WindowTemplate* t = frame::templates().find(window_id);
-    if (w == nullptr) return;
-    std::vector<std::unique_ptr<Control>> controls = std::move(w->controls);
-    if (t != nullptr) t->units = std::move(w->pristine);
-    open_windows.erase(open_windows.begin() + (w - open_windows.data()));
+    std::vector<std::unique_ptr<Control>> controls = take_back(window_id);
     for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
         if (*it == nullptr) continue;
         if ((*it)->handle != nullptr && tkit().exists((*it)->handle)) {
@@ -57,7 +66,6 @@ void abandon(std::uint32_t window_id) {
         }
         release_resources(**it);
     }
-    if (t != nullptr) form::index_units(*t);
 }
 
 tk::Cursor load_pointer(const form::UnitRecord& unit) {
@@ -93,19 +101,9 @@ void release_all_controls() {
             if (c != nullptr) release_resources(*c);
 }
 
-// Called by the window events when a window of the program is gone: its controls are freed
-// and its template is put back to the pristine copy, so that it could be built again.
+// Called by the window events when a window of the program is gone.
 void window_gone(std::uint32_t window_id) {
-    OpenWindow* w = open_entry(window_id);
-    if (w == nullptr) return;
-    form::WindowTemplate* t = frame::templates().find(window_id);
-    std::vector<std::unique_ptr<Control>> controls = std::move(w->controls);
-    if (t != nullptr) {
-        t->units = std::move(w->pristine);
-        form::index_units(*t);
-    }
-    open_windows.erase(open_windows.begin() + (w - open_windows.data()));
-    for (auto& c : controls)
+    for (auto& c : take_back(window_id))
         if (c != nullptr) release_resources(*c);
 }
 

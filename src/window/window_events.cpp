@@ -21,9 +21,7 @@ constexpr std::int32_t EVENT_CLICK = 0, EVENT_CHANGE = 0, EVENT_CLOSE_QUERY = 12
 
 tk::Toolkit& tkit() { return frame::toolkit(); }
 
-Control* control_of(tk::Handle h) {
-    return h != nullptr ? static_cast<Control*>(tkit().user(h)) : nullptr;
-}
+Control* control_of(tk::Handle h) { return ui::control_of(tkit(), h); }
 
 bool is_container(const Control* c) {
     return c != nullptr && (c->kind == form::KIND_WINDOW || c->kind == form::KIND_GROUP_BOX);
@@ -39,20 +37,25 @@ bool handler_said_no(Control& c, std::int32_t event) {
     return r.result_flag == 1 && r.result == 0;
 }
 
+// A background picture is decoded on the first paint and kept; one that cannot be decoded
+// is not tried again.
+void decode_once(Control& c, const ByteField& picture, tk::Color background) {
+    if (c.picture_decoded) return;
+    c.picture_decoded = true;
+    if (picture.empty()) return;
+    if (auto pixels = decode_picture(picture)) {
+        c.image = tkit().create_image(*pixels, background);
+        c.image_width = pixels->width;
+        c.image_height = pixels->height;
+    }
+}
+
 void paint_window(Control& c, tk::Canvas& canvas, const tk::Rect& dirty) {
     const WindowSettings& s = *c.window;
     tk::Color face = tkit().button_face_color();
     canvas.clip(dirty);
     canvas.fill(tkit().client_rect(c.handle), resolve_color(s.back_color, face));
-    if (s.picture.empty()) return;
-    if (!c.picture_decoded) {
-        c.picture_decoded = true;
-        if (auto pixels = decode_picture(s.picture)) {
-            c.image = tkit().create_image(*pixels, resolve_color(s.back_color, face));
-            c.image_width = pixels->width;
-            c.image_height = pixels->height;
-        }
-    }
+    decode_once(c, s.picture, resolve_color(s.back_color, face));
     if (c.image == nullptr || c.image_width <= 0 || c.image_height <= 0) return;
     tk::Rect client = tkit().client_rect(c.handle);
     switch (s.picture_mode) {
@@ -78,17 +81,7 @@ void paint_window(Control& c, tk::Canvas& canvas, const tk::Rect& dirty) {
 
 void paint_label_control(Control& c, tk::Canvas& canvas, const tk::Rect& dirty) {
     const LabelSettings& s = *c.label;
-    if (!c.picture_decoded) {
-        c.picture_decoded = true;  // decoded once, on the first paint
-        if (!s.picture.empty()) {
-            if (auto pixels = decode_picture(s.picture)) {
-                c.image = tkit().create_image(*pixels,
-                                              resolve_color(s.back_color, tkit().button_face_color()));
-                c.image_width = pixels->width;
-                c.image_height = pixels->height;
-            }
-        }
-    }
+    decode_once(c, s.picture, resolve_color(s.back_color, tkit().button_face_color()));
     LabelPaintEnv env;
     env.button_face = tkit().button_face_color();
     env.font = c.font != nullptr ? c.font : tkit().default_gui_font();
