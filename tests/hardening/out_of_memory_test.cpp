@@ -11,7 +11,6 @@
 
 #include "commands/handler_table.h"
 #include "frame/frame.h"
-#include "hardening/heap_recorder.h"
 #include "resources/control_ids.h"
 #include "resources/form_bytes.h"
 #include "support/session.h"
@@ -113,17 +112,13 @@ TEST(OutOfMemory, NamesOnlyWholeNumbers) {
 }
 
 TEST(OutOfMemory, EveryAllocationOfAScriptedSessionEndsInTheFatalError) {
-    // The byte counts the session asks for, in order, seen through a recording toolkit.
+    // The byte counts the session asks for, in order.
     std::vector<std::size_t> requests;
     {
         sim::SimToolkit sim;
-        hardening::HeapRecorder recorder(sim);
-        user_session(sim, [&] {
-            frame::reset_frame_for_tests();
-            frame::start_frame(recorder, resources::main_window_form(), commands::program_handlers);
-            if (!ui::open_window(resources::ID_MainWindow)) throw std::runtime_error("MainWindow failed to open");
-        });
-        requests = recorder.requests;
+        sim.record_heap_requests(true);
+        user_session(sim, [&] { start_on(sim); });
+        requests = sim.heap_requests();
         testing_support::stop_program();
     }
 
@@ -134,7 +129,7 @@ TEST(OutOfMemory, EveryAllocationOfAScriptedSessionEndsInTheFatalError) {
         end_routine_runs = 0;
         EXPECT_EQ(user_session(sim, [&] { start_on(sim); }), 21u);
         count = sim.total_allocations();
-        EXPECT_EQ(count, requests.size()) << "the recording toolkit changed the run";
+        EXPECT_EQ(count, requests.size()) << "recording the requests changed the run";
         EXPECT_EQ(sim.live_blocks(), 0u) << "a Text was left allocated";
         EXPECT_TRUE(sim.heap_faults().empty());
         EXPECT_TRUE(sim.message_boxes().empty());

@@ -311,3 +311,22 @@ TEST(SimProcess, FilesExistOnlyWhenAddedAndHelpIsRecorded) {
 }
 
 }  // namespace
+
+TEST(SimHeapSwitches, RequestsAreRecordedGrantedOrNotAndThePlainHeapReleasesBlocks) {
+    sim::SimToolkit sim;
+    sim.record_heap_requests(true);
+    sim.fail_allocation(2);
+    void* a = sim.heap_alloc(5);
+    EXPECT_EQ(sim.heap_alloc(7), nullptr);
+    sim.heap_free(a);
+    EXPECT_EQ(sim.heap_requests(), (std::vector<std::size_t>{5, 7}));
+
+    sim::SimToolkit plain;
+    plain.use_plain_heap(true);
+    void* b = plain.heap_alloc(16);
+    EXPECT_EQ(plain.live_blocks(), 1u);
+    plain.heap_free(b);
+    EXPECT_EQ(plain.live_blocks(), 0u);
+    EXPECT_FALSE(plain.is_live_block(b));
+    EXPECT_TRUE(plain.heap_faults().empty());
+}

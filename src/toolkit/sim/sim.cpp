@@ -877,6 +877,7 @@ std::size_t SimToolkit::live_program_blocks() const {
 // ===== heap =====
 
 void* SimToolkit::heap_alloc(std::size_t bytes) {
+    if (record_heap_requests_) heap_requests_.push_back(bytes);
     if (heap_fail_countdown_ > 0 && --heap_fail_countdown_ == 0) {
         ++failed_allocations_;
         return nullptr;
@@ -886,7 +887,7 @@ void* SimToolkit::heap_alloc(std::size_t bytes) {
         ++failed_allocations_;
         return nullptr;
     }
-    std::memset(p, kFreshFill, bytes);
+    if (!plain_heap_) std::memset(p, kFreshFill, bytes);
     heap_[p] = {bytes, true};
     ++total_allocations_;
     ++live_heap_blocks_;
@@ -911,9 +912,14 @@ void SimToolkit::heap_free(void* p) {
         heap_faults_.push_back({HeapFault::double_free, p});
         return;
     }
-    it->second.live = false;
     --live_heap_blocks_;
     live_bytes_ -= it->second.size;
+    if (plain_heap_) {
+        heap_.erase(it);
+        std::free(p);
+        return;
+    }
+    it->second.live = false;
     std::memset(p, kFreedFill, it->second.size);
 }
 

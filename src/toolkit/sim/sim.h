@@ -335,6 +335,12 @@ struct SimToolkit final : tk::Toolkit {
 
     // --- heap ---
     void fail_allocation(int n);  // the nth heap_alloc from now returns null (1: the next)
+    // The byte count of every heap request from now on, granted or not, in order.
+    void record_heap_requests(bool on) { record_heap_requests_ = on; }
+    const std::vector<std::size_t>& heap_requests() const { return heap_requests_; }
+    // For timing: blocks are neither filled nor kept after release, so the heap costs what
+    // the C runtime's does and does not grow (a second release then reads as foreign).
+    void use_plain_heap(bool on) { plain_heap_ = on; }
     std::size_t live_blocks() const { return live_heap_blocks_; }
     std::size_t live_bytes() const { return live_bytes_; }
     std::size_t peak_bytes() const { return peak_bytes_; }
@@ -403,6 +409,9 @@ private:
     std::optional<int> quit_code_;
     bool starved_ = false;
     std::deque<std::function<void(SimToolkit&)>> script_;
+    bool record_heap_requests_ = false;
+    std::vector<std::size_t> heap_requests_;
+    bool plain_heap_ = false;
 
     std::deque<FontRecord> fonts_;  // [0] is the stock font
     std::deque<BrushRecord> brushes_;
